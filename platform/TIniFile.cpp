@@ -1,0 +1,1 @@
+#include <Orbalog/TIniFile.h>
