@@ -1,0 +1,24 @@
+#pragma once
+// Settings keys a tracer class keeps beyond the common ones, read and written
+// at their places in the key order.
+
+#include <Orbalog/OrbalogExport.h>
+
+class QString;
+
+namespace Orbalog {
+
+class TIniFile;
+
+class ORBALOG_EXPORT TTracerExtraKeys
+{
+public:
+    virtual ~TTracerExtraKeys();
+
+    virtual void ReadAfterFileName(const TIniFile &Ini, const QString &Section) = 0;
+    virtual void ReadAfterTraceLevel(const TIniFile &Ini, const QString &Section) = 0;
+    virtual void WriteAfterFileName(TIniFile &Ini, const QString &Section) const = 0;
+    virtual void WriteAfterTraceLevel(TIniFile &Ini, const QString &Section) const = 0;
+};
+
+} // namespace Orbalog
