@@ -7,8 +7,17 @@
 // - A precision pads integers (d u x) with leading zeros to that many digits,
 //   gives the digits after the decimal point for f n m, the significant digits
 //   for e g, and the largest number of characters taken from a text for s.
-// - '*' as width or precision takes the value from the next integer argument.
+// - '*' as index, width or precision takes the value from the next integer
+//   argument; a negative width from '*' left-justifies.
 // - 'index:' (for example %0:s) continues from the argument of that index.
+// - d prints signed values, u and x the 32- or 64-bit unsigned pattern of a
+//   negative one. e gives "d.dddE+ddd" (15 significant digits by default), f
+//   two decimals by default, g the shorter of fixed and scientific without
+//   trailing zeros ("1.5", "1E20", "1E-5"), n groups thousands, m is n after
+//   the currency string. The separators come from FormatSettings(). A tie
+//   rounds away from zero; all-zero digits carry no minus sign.
+// - s takes text (a QString as UTF-8, whose characters are never split by a
+//   precision) or a char; c takes a char. Every byte passes unchanged.
 // - Hexadecimal digits are upper case; x of a negative 32-bit value shows its
 //   32-bit two's complement, of a negative 64-bit value its 64 bits.
 // - p prints an address as upper-case hexadecimal digits at the pointer's full
@@ -72,7 +81,7 @@ public:
     constexpr FormatArg(std::string_view value) noexcept : FKind(Kind::Text), FText(value) {}
     FormatArg(const std::string &value) noexcept : FKind(Kind::Text), FText(value) {}
     FormatArg(const QString &value) noexcept : FKind(Kind::QText), FQText(&value) {}
-    FormatArg(const QByteArray &value) noexcept;
+    ORBALOG_EXPORT FormatArg(const QByteArray &value) noexcept;
     template<class T>
         requires(!std::is_same_v<std::remove_cv_t<T>, char>)
     constexpr FormatArg(T *value) noexcept // NOLINT: any object pointer prints as an address
