@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+class QLocale;
+
 namespace Orbalog {
 
 using TDateTime = double;
@@ -30,6 +32,10 @@ struct ORBALOG_EXPORT TFormatSettings
 // The user's settings from the system locale, with any two-digit year pattern
 // widened to four digits.
 ORBALOG_EXPORT TFormatSettings SystemFormatSettings();
+// The same for any locale. Day and month names become numbers (the locale's
+// order kept, "/" between); time zones and letters the texts cannot show are
+// left out of the time.
+ORBALOG_EXPORT TFormatSettings LocaleFormatSettings(const QLocale &Locale);
 // The settings in force (the system's until an application or a test sets its own).
 ORBALOG_EXPORT const TFormatSettings &FormatSettings();
 ORBALOG_EXPORT void SetFormatSettings(const TFormatSettings &Settings);
