@@ -5,7 +5,8 @@
 // A TDateTime counts days since 1899-12-30; its fraction is the time of day.
 // Texts follow the format settings: a short date pattern and a long time
 // pattern in Qt's pattern letters (d dd M MM yyyy, H HH h hh m mm s ss z zzz,
-// AP ap, text in single quotes). Years are always written with four digits.
+// AP ap, text in single quotes). Years are always written with four digits;
+// h and hh count 1..12 when the pattern shows AP or ap, as in Qt.
 
 #include <Orbalog/OrbalogExport.h>
 
