@@ -2,6 +2,7 @@
 #include "TraceScratch.h"
 
 #include <Orbalog/FileNames.h>
+#include <Orbalog/TComponent.h>
 #include <Orbalog/TTraceDisplay.h>
 #include <Orbalog/TTracerExtraKeys.h>
 
@@ -55,6 +56,8 @@ TTracerEngine::~TTracerEngine() = default;
 
 void TTracerEngine::StartTrace()
 {
+    if (IsDesigning(FSender))
+        return; // a component on a form in the designer only holds its values
     if (FVariation.LoadOnStart)
         Load();
     SetFileName(FileName);
@@ -63,6 +66,8 @@ void TTracerEngine::StartTrace()
 
 void TTracerEngine::RestartTrace()
 {
+    if (IsDesigning(FSender))
+        return;
     if (FVariation.LoadOnStart)
         Load();
     SetFileName(FileName);

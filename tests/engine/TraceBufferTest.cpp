@@ -40,7 +40,8 @@ private Q_SLOTS:
         TTracing tracer;
         int traced = 0, errors = 0;
         tracer.StartTrace();
-        for (int i = 2; i < 7; ++i)
+        tracer.TraceBuffer(1, "First", "f", block, 0, 3, 0); // the dumps' separator for this second
+        for (int i = 3; i < 7; ++i)
             tracer.Trace(1, "record %d", i);
         tracer.CommitTrace();
         const QByteArray before = fx.read("Trace.log");
