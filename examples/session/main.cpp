@@ -48,8 +48,8 @@ int main(int argc, char **argv)
     tracer.AutoFallBack = true; // and the level falls back later
     tracer.FallBackAfterLine = 20;
     tracer.FallBackLevel = 1;
-    tracer.AutoReset = true; // a fresh log past 4 KB...
-    tracer.MaxSizeTrace = 4000;
+    tracer.AutoReset = true; // a fresh log past 2.5 KB...
+    tracer.MaxSizeTrace = 2500;
     tracer.SaveOnError = true; // ...keeping the old one when it held errors
 
     try {
