@@ -150,6 +150,26 @@ TDateTime SystemNow()
     return double(UnixEpochDays) + ms / double(MsPerDay);
 }
 
+// The current second of the system clock, exact, read cheaply: the coarse
+// clock lags the precise one by less than its resolution, so while it is not
+// that close to the next second it names the same second. Only near a
+// boundary is the precise clock asked.
+std::int64_t SystemSecond()
+{
+    static const long coarseLag = [] {
+        timespec res{};
+        if (clock_getres(CLOCK_REALTIME_COARSE, &res) != 0 || res.tv_sec != 0)
+            return 1000000000L;
+        return long(res.tv_nsec);
+    }();
+    timespec ts{};
+    if (coarseLag < 1000000000L && clock_gettime(CLOCK_REALTIME_COARSE, &ts) == 0
+        && ts.tv_nsec < 1000000000L - 2 * coarseLag)
+        return std::int64_t(ts.tv_sec);
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return std::int64_t(ts.tv_sec);
+}
+
 // ---- text to date ---------------------------------------------------------
 
 [[noreturn]] void NotADate(std::string_view Text)
@@ -399,6 +419,10 @@ TDateTime StrToDate(std::string_view Text)
     }
 }
 
+// Keys of texts taken from the system clock's seconds, kept apart from the
+// local-time keys of other clocks.
+constexpr std::int64_t SystemKeyTag = std::int64_t(1) << 62;
+
 const std::string &CurrentDateTimeText()
 {
     struct TCache
@@ -410,13 +434,29 @@ const std::string &CurrentDateTimeText()
     };
     thread_local TCache cache;
 
-    const std::int64_t ms = ToMilliSeconds(Now());
     const std::uint64_t generation = SettingsGeneration.load(std::memory_order_acquire);
     const TFormatSettings &s = FormatSettings();
     if (generation != cache.Generation)
         cache.ShowsMilliSeconds = Detail::ShowsMilliSeconds(s.ShortDateFormat)
             || Detail::ShowsMilliSeconds(s.LongTimeFormat);
-    const std::int64_t key = cache.ShowsMilliSeconds ? ms : FloorDiv(ms, 1000);
+    // With the system clock and a text to the second, the second alone
+    // (before the local offset) tells whether the text has changed.
+    const bool systemSeconds = !cache.ShowsMilliSeconds && InstalledClock.load(std::memory_order_acquire) == nullptr;
+    if (systemSeconds && generation == cache.Generation && cache.Key == SystemSecond() + SystemKeyTag)
+        return cache.Text;
+
+    std::int64_t ms = 0;
+    std::int64_t key = 0;
+    if (systemSeconds) {
+        timespec ts{};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        key = std::int64_t(ts.tv_sec) + SystemKeyTag;
+        ms = (std::int64_t(ts.tv_sec) + LocalOffsetSeconds(ts.tv_sec)) * 1000 + ts.tv_nsec / 1000000
+             + std::int64_t(UnixEpochDays) * MsPerDay;
+    } else {
+        ms = ToMilliSeconds(Now());
+        key = cache.ShowsMilliSeconds ? ms : FloorDiv(ms, 1000);
+    }
     if (key == cache.Key && generation == cache.Generation)
         return cache.Text;
 

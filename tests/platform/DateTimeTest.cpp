@@ -128,6 +128,7 @@ private slots:
     void currentTextRoundsToTheMillisecond();
     void currentTextFollowsClockAndSettings();
     void currentTextDoesNotAllocate();
+    void currentTextOfTheSystemClock();
 
 private:
     std::unique_ptr<TFixedClock> FClock;
@@ -517,6 +518,20 @@ void DateTimeTest::currentTextDoesNotAllocate()
     QCOMPARE(Allocations.load(), 0L);
     QCOMPARE(changes, 1000); // once a second, over 1000 seconds
     QCOMPARE(last, std::string("15/3/2026 12:16:40"));
+}
+
+// The system clock takes its own quick path to the second: the text must be
+// the one the clock's moment converts to.
+void DateTimeTest::currentTextOfTheSystemClock()
+{
+    SetClock(nullptr);
+    for (int i = 0; i < 3; ++i) {
+        const std::string before = DateTimeToStr(Now());
+        const std::string text = CurrentDateTimeText();
+        const std::string after = DateTimeToStr(Now());
+        QVERIFY2(text == before || text == after, text.c_str());
+        QTest::qWait(400);
+    }
 }
 
 QTEST_GUILESS_MAIN(DateTimeTest)
