@@ -432,7 +432,9 @@ const std::string &CurrentDateTimeText()
         std::uint64_t Generation = 0;
         bool ShowsMilliSeconds = false;
     };
-    thread_local TCache cache;
+    // Initial-exec: the cache is reached without a call into the dynamic
+    // linker at every record.
+    static thread_local TCache cache __attribute__((tls_model("initial-exec")));
 
     const std::uint64_t generation = SettingsGeneration.load(std::memory_order_acquire);
     const TFormatSettings &s = FormatSettings();

@@ -7,7 +7,9 @@
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QStringDecoder>
 
@@ -153,6 +155,36 @@ QString TTraceMemo::DisplayText(int Index) const
     return text;
 }
 
+// Lines are drawn as glyph runs straight from the font's character map: a
+// fixed-pitch line needs no text shaping, which is most of what drawing text
+// costs. A line with a character the font lacks takes the full text path,
+// with its font fallback.
+void TTraceMemo::DrawLine(QPainter &Painter, const QRawFont &Raw, QPointF Origin, const QString &Text)
+{
+    if (!Raw.isValid() || Text.isEmpty()) {
+        Painter.drawText(Origin, Text);
+        return;
+    }
+    const QList<quint32> glyphs = Raw.glyphIndexesForString(Text);
+    if (glyphs.contains(0u)) {
+        Painter.drawText(Origin, Text);
+        return;
+    }
+    const QList<QPointF> advances = Raw.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    QPointF pen(0, 0);
+    for (const QPointF &advance : advances) {
+        positions.append(pen);
+        pen += advance;
+    }
+    QGlyphRun run;
+    run.setRawFont(Raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    Painter.drawGlyphRun(Origin, run);
+}
+
 void TTraceMemo::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
@@ -164,11 +196,12 @@ void TTraceMemo::paintEvent(QPaintEvent *)
     const Position from = std::min(FAnchor, FCaret);
     const Position to = std::max(FAnchor, FCaret);
     const bool selecting = !(from == to);
+    const QRawFont raw = QRawFont::fromFont(font());
     for (int row = 0, i = first; i < FLines.Count() && row * spacing < viewport()->height(); ++row, ++i) {
         const QString text = DisplayText(i);
         const int y = row * spacing;
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(x, y + fm.ascent(), text);
+        DrawLine(painter, raw, QPointF(x, y + fm.ascent()), text);
         const std::int64_t serial = FLines.FirstSerial() + i;
         if (selecting && serial >= from.Serial && serial <= to.Serial) {
             const int start = serial == from.Serial ? std::min<int>(from.Column, text.size()) : 0;

@@ -12,6 +12,9 @@
 
 #include <cstdint>
 
+class QPainter;
+class QRawFont;
+
 namespace Orbalog {
 
 class ORBALOG_EXPORT TTraceMemo : public QAbstractScrollArea
@@ -64,6 +67,7 @@ private:
         bool operator==(const Position &o) const = default;
     };
 
+    static void DrawLine(QPainter &Painter, const QRawFont &Raw, QPointF Origin, const QString &Text);
     void ScheduleRefresh();
     void Refresh();
     void UpdateScrollBars();

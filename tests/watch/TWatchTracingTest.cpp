@@ -413,7 +413,33 @@ private Q_SLOTS:
         QCOMPARE(bar->maximum() + bar->pageStep(), watch->Lines().Count());
         const QString dir = QString::fromLocal8Bit(qgetenv("ORBALOG_SCREENSHOTS"));
         if (!dir.isEmpty())
-            form.grab().save(dir + QStringLiteral("/watch-tracer.png"));
+            form.grab().save(dir + QStringLiteral("/watch-tracer-burst.png"));
+    }
+
+    // A few records on a small form, saved for a person to look at when
+    // ORBALOG_SCREENSHOTS names a folder.
+    void smallFormScreenshot()
+    {
+        QWidget form;
+        form.setWindowTitle(QStringLiteral("Watch tracer"));
+        form.resize(560, 200);
+        auto *watch = new TWatchTracing(&form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        watch->SetTraceLevel(2);
+        watch->SetWatchLevel(2);
+        watch->StartTrace();
+        watch->Trace(1, "Connecting to %s:%d", "files.example.org", 2121);
+        watch->Trace(2, "  block %d, %u bytes", 0, 4096u);
+        watch->Trace(0, "Transfer failed: server said %d", 426);
+        const unsigned char reply[] = "426 Connection closed\r\n";
+        watch->TraceBuffer(2, "Server reply", "reply", reply, 0, 22, 4);
+        QTRY_COMPARE(watch->verticalScrollBar()->value(), watch->verticalScrollBar()->maximum());
+        const QImage shot = form.grab().toImage();
+        QVERIFY(!shot.isNull());
+        const QString dir = QString::fromLocal8Bit(qgetenv("ORBALOG_SCREENSHOTS"));
+        if (!dir.isEmpty())
+            shot.save(dir + QStringLiteral("/watch-tracer.png"));
     }
 };
 
