@@ -263,21 +263,38 @@ private Q_SLOTS:
         }
     }
 
+    void autoResetFromDump_data()
+    {
+        QTest::addColumn<bool>("autoScroll");
+        QTest::newRow("scrolling") << true;
+        QTest::newRow("holding") << false;
+    }
     void autoResetFromDump()
     {
+        QFETCH(bool, autoScroll);
         TWatchTracing watch;
         watch.SetWatchLevel(1);
         watch.SetTraceLevel(1);
         watch.AutoReset = true;
         watch.MaxSizeTrace = 400;
         watch.StartTrace();
+        watch.SetAutoScroll(autoScroll);
         const QByteArray block(64, 'd');
         watch.TraceBuffer(1, "Dump", "d", block.constData(), 0, 63, 0);
-        const QStringList shown = lines(watch.Lines());
-        QCOMPARE(shown.mid(0, 2), (QStringList{"     0  " + banner(), "     1  <<<<<< Start Tracing >>>>>>"}));
-        QVERIFY(shown.at(2).startsWith(QStringLiteral("------  ")));
-        QVERIFY(shown.at(3).startsWith(QStringLiteral("     2  Dump: d[")));
+        const QStringList start = {"     0  " + banner(), "     1  <<<<<< Start Tracing >>>>>>"};
+        // Scrolling, the fresh start shows first and the held dump moves in
+        // below it; holding, the start's lines are held behind the dump.
+        const QStringList shown = lines(autoScroll ? watch.Lines() : watch.HoldLines());
         QCOMPARE(shown.size(), 2 + 1 + 3 + 4);
+        const QStringList dump = autoScroll ? shown.mid(2) : shown.mid(0, 8);
+        QCOMPARE(autoScroll ? shown.mid(0, 2) : shown.mid(8), start);
+        QVERIFY(dump.at(0).startsWith(QStringLiteral("------  ")));
+        QVERIFY(dump.at(1).startsWith(QStringLiteral("     2  Dump: d[")));
+        if (autoScroll) {
+            QCOMPARE(watch.HoldLines().Count(), 0);
+        } else {
+            QCOMPARE(watch.Lines().Count(), 0); // the start cleared it
+        }
         watch.CommitTrace();
         QVERIFY(!fx.read("Trace.log").contains("Dump"));
     }
@@ -435,6 +452,7 @@ private Q_SLOTS:
         const unsigned char reply[] = "426 Connection closed\r\n";
         watch->TraceBuffer(2, "Server reply", "reply", reply, 0, 22, 4);
         QTRY_COMPARE(watch->verticalScrollBar()->value(), watch->verticalScrollBar()->maximum());
+        QTRY_VERIFY(watch->verticalScrollBar()->isVisible() && watch->horizontalScrollBar()->isVisible());
         const QImage shot = form.grab().toImage();
         QVERIFY(!shot.isNull());
         const QString dir = QString::fromLocal8Bit(qgetenv("ORBALOG_SCREENSHOTS"));
