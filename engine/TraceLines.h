@@ -50,6 +50,28 @@ inline void Separator(std::string &Out, std::string_view Prefix, std::string_vie
     Out += SeparatorSuffix;
 }
 
+// "%6d  ", the prefix of a log record, into a small buffer of its own.
+struct RecordPrefix
+{
+    char Text[24];
+    std::size_t Length;
+
+    explicit RecordPrefix(std::int32_t Number)
+    {
+        char digits[16];
+        const auto length = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, Number).ptr - digits);
+        const std::size_t pad = length < 6 ? 6 - length : 0;
+        for (std::size_t i = 0; i < pad; ++i)
+            Text[i] = ' ';
+        for (std::size_t i = 0; i < length; ++i)
+            Text[pad + i] = digits[i];
+        Text[pad + length] = ' ';
+        Text[pad + length + 1] = ' ';
+        Length = pad + length + 2;
+    }
+    std::string_view View() const { return {Text, Length}; }
+};
+
 // "%6d  " and the message: a log record (and a displayed one).
 inline void RecordLine(std::string &Out, std::int32_t Number, std::string_view Message)
 {

@@ -80,10 +80,8 @@ void TTracerEngine::CopyRecordToErrorFile(int Level, RecordText &Text)
 void TTracerEngine::LogRecord(RecordText &Text)
 {
     WriteSeparator(FTraceFile, FVariation.TimeTexts->Trace, LogSeparatorPrefix, true);
-    std::string &line = Text.Line();
     const std::string &message = Text.Message();
-    RecordLine(line, FRecordCount, message);
-    FTraceFile.WriteLn(line);
+    FTraceFile.WriteLn(RecordPrefix(FRecordCount).View(), message);
     Grow(static_cast<qint64>(message.size()) + RecordOverhead);
     ++FRecordCount;
     AddFallBackLines(1);

@@ -32,6 +32,7 @@ public:
     void Append();  // open an existing file for writing at its end (an open file is closed first)
     void Write(std::string_view Text);
     void WriteLn(std::string_view Text); // Text, then CR LF
+    void WriteLn(std::string_view Head, std::string_view Text); // Head and Text, then CR LF
     void Flush();
     void Close();
 
