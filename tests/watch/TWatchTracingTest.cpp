@@ -433,6 +433,35 @@ private Q_SLOTS:
             form.grab().save(dir + QStringLiteral("/watch-tracer-burst.png"));
     }
 
+    void readerScrolledUpKeepsTheLines()
+    {
+        QWidget form;
+        form.resize(400, 150);
+        auto *watch = new TWatchTracing(&form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        watch->SetWatchLevel(1);
+        watch->SetTraceLevel(1);
+        watch->StartTrace();
+        for (int i = 0; i < 60; ++i)
+            watch->Trace(1, "line %d", i);
+        QScrollBar *bar = watch->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 40);
+        QCOMPARE(bar->value(), bar->maximum());
+        watch->LinesStored = 63;
+        bar->setValue(40); // the reader looks at older lines
+        const QString top = watch->Lines().Line(40);
+        for (int i = 60; i < 70; ++i)
+            watch->Trace(1, "line %d", i); // ten more, and ten old ones trimmed away
+        QCoreApplication::processEvents();
+        QCOMPARE(watch->Lines().Count(), 63);
+        QCOMPARE(watch->Lines().Line(bar->value()), top);
+        bar->setValue(bar->maximum()); // back at the end: following again
+        watch->Trace(1, "newest");
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QCOMPARE(bar->maximum() + bar->pageStep(), watch->Lines().Count());
+    }
+
     // A few records on a small form, saved for a person to look at when
     // ORBALOG_SCREENSHOTS names a folder.
     void smallFormScreenshot()
