@@ -72,6 +72,9 @@ void TTracerEngine::TraceBuffer(int Level, std::string_view Caption, std::string
 {
     if (!FFilesOpen)
         return;
+    if (Buffer == nullptr && ToIndex >= 0)
+        throw ERangeError("TraceBuffer: no buffer to dump up to index " + std::to_string(ToIndex) + " of "
+                          + std::string(BufferName));
     if (CheckDisableDate())
         return;
     CheckAutoRestart(Level);

@@ -186,6 +186,10 @@ private Q_SLOTS:
         QCOMPARE(tracer.RecordCount(), 2);
         tracer.TraceBuffer(1, "Cap", "Frame", block, 0, 19, 0);
         QCOMPARE(tracer.RecordCount(), 3);
+        // No buffer at all is refused too, unless nothing is to be read from it.
+        QVERIFY_THROWS_EXCEPTION(ERangeError, tracer.TraceBuffer(1, "Cap", "None", nullptr, 0, 3, 0));
+        tracer.TraceBuffer(1, "Cap", "None", nullptr, 0, -1, 0);
+        QCOMPARE(tracer.RecordCount(), 4);
     }
 
     void filteredDumpDoesNothing()
