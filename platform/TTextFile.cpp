@@ -75,8 +75,10 @@ void TTextFile::WriteLn(std::string_view Head, std::string_view Text)
     // A line that fits the buffer is one copy; a longer one goes in pieces.
     if (IsOpen() && FUsed + Head.size() + Text.size() + 2 <= BufferSize) {
         char *out = FBuffer.get() + FUsed;
-        std::memcpy(out, Head.data(), Head.size());
-        std::memcpy(out + Head.size(), Text.data(), Text.size());
+        if (!Head.empty())
+            std::memcpy(out, Head.data(), Head.size());
+        if (!Text.empty())
+            std::memcpy(out + Head.size(), Text.data(), Text.size());
         out[Head.size() + Text.size()] = '\r';
         out[Head.size() + Text.size() + 1] = '\n';
         FUsed += Head.size() + Text.size() + 2;
