@@ -12,6 +12,7 @@
 #include <QRawFont>
 #include <QScrollBar>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -107,6 +108,14 @@ void TTraceMemo::ScheduleRefresh()
 
 void TTraceMemo::Refresh()
 {
+    // The screen catches up at most about sixty times a second: under a flood
+    // of records the paints, not the records, would otherwise set the pace.
+    const qint64 since = FLastRefresh.isValid() ? FLastRefresh.elapsed() : MinRefreshInterval;
+    if (since < MinRefreshInterval) {
+        QTimer::singleShot(static_cast<int>(MinRefreshInterval - since), this, &TTraceMemo::Refresh);
+        return;
+    }
+    FLastRefresh.start();
     QScrollBar *bar = verticalScrollBar();
     const std::int64_t removed = FLines.FirstSerial() - FShownFirstSerial;
     FShownFirstSerial = FLines.FirstSerial();

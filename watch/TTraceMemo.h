@@ -1,7 +1,8 @@
 #pragma once
 // A read-only, multi-line text control over a TTraceLines list: both scroll
 // bars, no word wrap, a fixed-pitch font. It paints only the visible lines and
-// refreshes at most once per event-loop turn, however many lines arrive. It
+// refreshes at most once per event-loop turn (and some sixty times a second),
+// however many lines arrive. It
 // follows the newest line unless the user has scrolled up to read; text can
 // be selected with the mouse or the keyboard and copied.
 
@@ -9,6 +10,7 @@
 #include <Orbalog/TTraceLines.h>
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 
 #include <cstdint>
 
@@ -82,7 +84,9 @@ private:
 
     TTraceLines FLines;
     TAlign FAlign = alNone;
+    static constexpr qint64 MinRefreshInterval = 16; // milliseconds
     bool FRefreshPending = false;
+    QElapsedTimer FLastRefresh;
     std::int64_t FShownFirstSerial = 0;
     bool FFollowEnd = true;
     Position FAnchor;

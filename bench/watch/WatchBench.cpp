@@ -5,10 +5,11 @@
 //     QT_QPA_PLATFORM=offscreen orbalog-bench-watch [RECORDS]    (default 1,000,000)
 //
 // The event loop runs between bursts of records, as in an application that
-// traces a burst and returns to its loop: the control repaints once per turn,
-// so the cost of a paint (some 100 us for a screen of text in the software
-// rasterizer) is shared by the records of the burst. The figures are given for
-// bursts of 1000 and 10,000 records; memory in use is reported after the runs.
+// traces a burst and returns to its loop. The control repaints at most once per
+// turn and some sixty times a second, so the cost of a paint (some 100 us for
+// a screen of text in the software rasterizer) is shared by the records of the
+// bursts in between. The figures are given for bursts of 1000 and 10,000
+// records; memory in use is reported after the runs.
 
 #include <Orbalog/TTracing.h>
 #include <Orbalog/TWatchTracing.h>
