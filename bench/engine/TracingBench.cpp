@@ -11,6 +11,8 @@
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
 
+#include "../PinToOneCore.h"
+
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
@@ -147,6 +149,7 @@ void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    PinToOneCore();
     const long records = argc > 1 ? std::atol(argv[1]) : 2000000;
     const long committed = records / 20;
     QTemporaryDir dir;

@@ -14,6 +14,8 @@
 #include <Orbalog/TTracing.h>
 #include <Orbalog/TWatchTracing.h>
 
+#include "../PinToOneCore.h"
+
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -102,6 +104,7 @@ double plainTextRun(long records)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    PinToOneCore();
     const long records = argc > 1 ? std::atol(argv[1]) : 1000000;
     const long plainRecords = std::max(1000L, records / 50);
     QTemporaryDir dir;
