@@ -42,19 +42,6 @@ void RowLine(std::string &Out, qint32 Row, std::string_view Part, std::string_vi
     CutTo(Out, LineLimit);
 }
 
-// Leaves the nesting level however the call ends.
-class DepthScope
-{
-public:
-    explicit DepthScope(std::size_t &Depth) : FDepth(Depth) {}
-    ~DepthScope() { --FDepth; }
-    DepthScope(const DepthScope &) = delete;
-    DepthScope &operator=(const DepthScope &) = delete;
-
-private:
-    std::size_t &FDepth;
-};
-
 } // namespace
 
 void TTracerEngine::TraceBuffer(int Level, std::string_view Caption, std::string_view BufferName,
@@ -78,8 +65,7 @@ void TTracerEngine::TraceBuffer(int Level, std::string_view Caption, std::string
     if (CheckDisableDate())
         return;
     CheckAutoRestart(Level);
-    EnterScratch();
-    DepthScope leave(FDepth);
+    ScratchScope scope(*this);
     DumpBuffer(Level, Caption, BufferName, static_cast<const unsigned char *>(Buffer), FromIndex, ToIndex,
                MarkIndex);
 }
@@ -91,15 +77,9 @@ void TTracerEngine::DumpBuffer(int Level, std::string_view Caption, std::string_
         CopyDumpToErrorFile(Caption, BufferName, Buffer);
 
     const bool toDisplay = FDisplay && FDisplay->Shows(Level);
-    Scratch &work = *FScratch[FDepth - 1];
-    if (toDisplay) {
-        const std::string &now = CurrentDateTimeText();
-        if (now != FVariation.TimeTexts->BufferWatch) {
-            FVariation.TimeTexts->BufferWatch = now;
-            Separator(work.Line, LogSeparatorPrefix, now);
-            FDisplay->Show(work.Line, true);
-        }
-    }
+    Scratch &work = CurrentScratch();
+    if (toDisplay)
+        ShowSeparator(FVariation.TimeTexts->BufferWatch, true);
     const bool toLog = Level <= static_cast<int>(FTraceLevel);
     if (toLog) {
         WriteSeparator(FTraceFile, FVariation.TimeTexts->BufferTrace, LogSeparatorPrefix, true);
@@ -143,7 +123,7 @@ void TTracerEngine::CopyDumpToErrorFile(std::string_view Caption, std::string_vi
 {
     // A dump's error copy is only its header, under a separator in the log's form.
     WriteSeparator(FErrorFile, FVariation.TimeTexts->BufferError, LogSeparatorPrefix, false);
-    Scratch &work = *FScratch[FDepth - 1];
+    Scratch &work = CurrentScratch();
     work.Line.clear();
     const FormatArg header[] = {FErrorLineCount, FRecordCount, Caption, BufferName, Buffer};
     FormatTo(work.Line, "%6d:%6d  %s: %s[%p]", header);
@@ -170,7 +150,7 @@ void TTracerEngine::DumpLine(std::string_view Line, bool ToLog, bool ToDisplay, 
 void TTracerEngine::DumpRows(const unsigned char *Buffer, qint32 FromIndex, qint32 ToIndex, qint32 MarkIndex,
                              bool ToLog, bool ToDisplay)
 {
-    Scratch &work = *FScratch[FDepth - 1];
+    Scratch &work = CurrentScratch();
     work.Part.clear();
     work.Text.clear();
     qint64 count = 0;

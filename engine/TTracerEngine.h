@@ -130,6 +130,7 @@ protected:
 private:
     struct Scratch;
     class RecordText;
+    class ScratchScope;
 
     // Lifecycle
     void SetFileName(const QString &Value);
@@ -149,9 +150,10 @@ private:
     void DumpLine(std::string_view Line, bool ToLog, bool ToDisplay, bool ShowFirst);
     void DumpRows(const unsigned char *Buffer, qint32 FromIndex, qint32 ToIndex, qint32 MarkIndex, bool ToLog,
                   bool ToDisplay);
+    bool SeparatorDue(std::string &Last, std::string &Line, std::string_view Prefix);
     void WriteSeparator(TTextFile &File, std::string &Last, std::string_view Prefix, bool Count);
-    Scratch &EnterScratch();
-    void LeaveScratch() noexcept { --FDepth; }
+    void ShowSeparator(std::string &Last, bool Held);
+    Scratch &CurrentScratch();
 
     // Policies
     bool CheckDisableDate();

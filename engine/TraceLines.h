@@ -75,9 +75,7 @@ struct RecordPrefix
 // "%6d  " and the message: a log record (and a displayed one).
 inline void RecordLine(std::string &Out, std::int32_t Number, std::string_view Message)
 {
-    Out.clear();
-    AppendNumber(Out, Number, 6);
-    Out += "  ";
+    Out.assign(RecordPrefix(Number).View());
     Out += Message;
 }
 

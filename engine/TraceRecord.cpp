@@ -7,31 +7,6 @@ namespace Orbalog {
 
 using namespace TraceLines;
 
-TTracerEngine::Scratch &TTracerEngine::EnterScratch()
-{
-    if (FDepth == FScratch.size())
-        FScratch.push_back(std::make_unique<Scratch>());
-    return *FScratch[FDepth++];
-}
-
-namespace {
-
-// Leaves the nesting level however the call ends.
-template<class Leave>
-class ScopeExit
-{
-public:
-    explicit ScopeExit(Leave leave) : FLeave(leave) {}
-    ~ScopeExit() { FLeave(); }
-    ScopeExit(const ScopeExit &) = delete;
-    ScopeExit &operator=(const ScopeExit &) = delete;
-
-private:
-    Leave FLeave;
-};
-
-} // namespace
-
 void TTracerEngine::TraceArgs(int Level, std::string_view Fmt, FormatArgs Args)
 {
     if (!FFilesOpen)
@@ -40,8 +15,8 @@ void TTracerEngine::TraceArgs(int Level, std::string_view Fmt, FormatArgs Args)
         return;
     CheckAutoRestart(Level);
 
-    RecordText text(EnterScratch(), Fmt, Args);
-    ScopeExit leave([this] { LeaveScratch(); });
+    ScratchScope scope(*this);
+    RecordText text(CurrentScratch(), Fmt, Args);
     if (FDisplay && FDisplay->Shows(Level))
         ShowRecord(text);
     if (Level < 1)
@@ -53,13 +28,8 @@ void TTracerEngine::TraceArgs(int Level, std::string_view Fmt, FormatArgs Args)
 
 void TTracerEngine::ShowRecord(RecordText &Text)
 {
+    ShowSeparator(FVariation.TimeTexts->Watch, false);
     std::string &line = Text.Line();
-    const std::string &now = CurrentDateTimeText();
-    if (now != FVariation.TimeTexts->Watch) {
-        FVariation.TimeTexts->Watch = now;
-        Separator(line, LogSeparatorPrefix, now);
-        FDisplay->Show(line, false);
-    }
     RecordLine(line, FRecordCount, Text.Message());
     FDisplay->Show(line, false);
     FDisplay->TrimShown();
@@ -98,20 +68,36 @@ void TTracerEngine::AfterLogged()
     OnTrace(FSender);
 }
 
-// Writes a time separator line when the date-and-time text differs from the
-// last one written to this kind of output; a log separator counts towards
-// the size estimate.
-void TTracerEngine::WriteSeparator(TTextFile &File, std::string &Last, std::string_view Prefix, bool Count)
+// A time separator is due when the date-and-time text differs from the last
+// one produced for this kind of output; Last then takes the text and Line the
+// separator line.
+bool TTracerEngine::SeparatorDue(std::string &Last, std::string &Line, std::string_view Prefix)
 {
     const std::string &now = CurrentDateTimeText();
     if (now == Last)
-        return;
+        return false;
     Last = now;
-    Scratch &work = *FScratch[FDepth - 1];
-    Separator(work.Line, Prefix, now);
-    File.WriteLn(work.Line);
+    Separator(Line, Prefix, now);
+    return true;
+}
+
+// A separator written to a file; a log separator counts towards the estimate.
+void TTracerEngine::WriteSeparator(TTextFile &File, std::string &Last, std::string_view Prefix, bool Count)
+{
+    std::string &line = CurrentScratch().Line;
+    if (!SeparatorDue(Last, line, Prefix))
+        return;
+    File.WriteLn(line);
     if (Count)
-        Grow(static_cast<qint64>(now.size()) + SeparatorOverhead);
+        Grow(static_cast<qint64>(Last.size()) + SeparatorOverhead);
+}
+
+// A separator for the display, in the log's form.
+void TTracerEngine::ShowSeparator(std::string &Last, bool Held)
+{
+    std::string &line = CurrentScratch().Line;
+    if (SeparatorDue(Last, line, LogSeparatorPrefix))
+        FDisplay->Show(line, Held);
 }
 
 } // namespace Orbalog

@@ -46,4 +46,29 @@ private:
     bool FFormatted = false;
 };
 
+// Takes the working texts of the next nesting level for one call and gives
+// them back however the call ends.
+class TTracerEngine::ScratchScope
+{
+public:
+    explicit ScratchScope(TTracerEngine &Engine)
+        : FEngine(Engine)
+    {
+        if (FEngine.FDepth == FEngine.FScratch.size())
+            FEngine.FScratch.push_back(std::make_unique<Scratch>());
+        ++FEngine.FDepth;
+    }
+    ~ScratchScope() { --FEngine.FDepth; }
+    ScratchScope(const ScratchScope &) = delete;
+    ScratchScope &operator=(const ScratchScope &) = delete;
+
+private:
+    TTracerEngine &FEngine;
+};
+
+inline TTracerEngine::Scratch &TTracerEngine::CurrentScratch()
+{
+    return *FScratch[FDepth - 1];
+}
+
 } // namespace Orbalog
