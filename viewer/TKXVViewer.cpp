@@ -1,5 +1,6 @@
 #include <Orbalog/TKXVViewer.h>
 
+#include <Orbalog/FixedPitchFont.h>
 #include <Orbalog/ProductIcon.h>
 #include <Orbalog/TFindDialog.h>
 #include <Orbalog/TPrinterText.h>
@@ -125,7 +126,7 @@ void TKXVViewer::ApplyDesign()
     KXVControler->setObjectName(QStringLiteral("KXVControler"));
     KXVControler->SetEpochYear(1980);
     KXVFileViewer->SetController(KXVControler);
-    KXVFileViewer->SetFixedFont(QFont(QStringLiteral("Courier"), 8));
+    KXVFileViewer->SetFixedFont(FixedPitchFont(QStringLiteral("Courier"), 8));
     KXVFileViewer->SetFixedFontColor(Qt::black);
     KXVFileViewer->setFocus();
 }

@@ -1,10 +1,10 @@
 #include <Orbalog/TTraceMemo.h>
 
+#include <Orbalog/FixedPitchFont.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QGlyphRun>
@@ -21,18 +21,6 @@ namespace Orbalog {
 namespace {
 
 constexpr int Margin = 2;
-
-QFont TraceFont()
-{
-    QFont font(QStringLiteral("Courier"), 9);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(9);
-    }
-    return font;
-}
 
 // A line's bytes as text: UTF-8 where they are, Latin-1 where they are not
 // (a dump's text part holds raw bytes).
@@ -55,7 +43,7 @@ bool IsWordChar(QChar c)
 TTraceMemo::TTraceMemo(QWidget *AParent)
     : QAbstractScrollArea(AParent)
 {
-    setFont(TraceFont());
+    setFont(FixedPitchFont(QStringLiteral("Courier"), 9));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
