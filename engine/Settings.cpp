@@ -10,12 +10,6 @@ namespace {
 
 const QString SettingsFile = QStringLiteral("ORBALOG.INI");
 
-// Levels and line counts keep the low 16 bits of what the file holds.
-quint16 Low16(int Value)
-{
-    return static_cast<quint16>(static_cast<unsigned>(Value) & 0xFFFFu);
-}
-
 } // namespace
 
 // Every read takes the current value as its default, so whatever the file
@@ -36,11 +30,11 @@ void TTracerEngine::Load()
     AutoRestart = ini.ReadBool(s, QStringLiteral("AutoRestart"), AutoRestart);
     AutoDisabling = ini.ReadBool(s, QStringLiteral("AutoDisabling"), AutoDisabling);
     AlwaysCommit = ini.ReadBool(s, QStringLiteral("AlwaysCommit"), AlwaysCommit);
-    RestartLevel = Low16(ini.ReadInteger(s, QStringLiteral("RestartLevel"), RestartLevel));
+    RestartLevel = Low16Bits(ini.ReadInteger(s, QStringLiteral("RestartLevel"), RestartLevel));
     MaxSizeTrace = ini.ReadInteger(s, QStringLiteral("MaxSizeTrace"), MaxSizeTrace);
-    FallBackAfterLine = Low16(ini.ReadInteger(s, QStringLiteral("FallBackAfterLine"), FallBackAfterLine));
-    FallBackLevel = Low16(ini.ReadInteger(s, QStringLiteral("FallBackLevel"), FallBackLevel));
-    SetTraceLevel(Low16(ini.ReadInteger(s, QStringLiteral("TraceLevel"), FTraceLevel)));
+    FallBackAfterLine = Low16Bits(ini.ReadInteger(s, QStringLiteral("FallBackAfterLine"), FallBackAfterLine));
+    FallBackLevel = Low16Bits(ini.ReadInteger(s, QStringLiteral("FallBackLevel"), FallBackLevel));
+    SetTraceLevel(Low16Bits(ini.ReadInteger(s, QStringLiteral("TraceLevel"), FTraceLevel)));
     if (FExtraKeys)
         FExtraKeys->ReadAfterTraceLevel(ini, s);
     SetDisableDate(ini.ReadString(s, QStringLiteral("DisableOnDate"), FDisableOnDate));

@@ -187,7 +187,8 @@ QString TTracerEngine::GetFileName() const
 
 QString TTracerEngine::GetDiskSpace() const
 {
-    const QString folder = FTracePath.isEmpty() ? QString() : ExtractFileDir(ExpandFileName(FTracePath));
+    // The path is already a full one; no path asks for the current folder.
+    const QString folder = FTracePath.isEmpty() ? QString() : ExtractFileDir(FTracePath);
     return QString::number(DiskFree(folder));
 }
 

@@ -4,9 +4,17 @@
 
 #include <Orbalog/OrbalogExport.h>
 
+#include <QtGlobal>
+
 class QString;
 
 namespace Orbalog {
+
+// Levels and line counts keep the low 16 bits of what the settings file holds.
+inline quint16 Low16Bits(int Value)
+{
+    return static_cast<quint16>(static_cast<unsigned>(Value) & 0xFFFFu);
+}
 
 class TIniFile;
 

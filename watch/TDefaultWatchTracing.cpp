@@ -106,8 +106,7 @@ void TDefaultWatchTracing::ReadAfterFileName(const TIniFile &Ini, const QString 
 
 void TDefaultWatchTracing::ReadAfterTraceLevel(const TIniFile &Ini, const QString &Section)
 {
-    const int value = Ini.ReadInteger(Section, QStringLiteral("WatchLevel"), FWatchLevel);
-    SetWatchLevel(static_cast<quint16>(static_cast<unsigned>(value) & 0xFFFFu));
+    SetWatchLevel(Low16Bits(Ini.ReadInteger(Section, QStringLiteral("WatchLevel"), FWatchLevel)));
 }
 
 void TDefaultWatchTracing::WriteAfterFileName(TIniFile &Ini, const QString &Section) const
