@@ -70,16 +70,6 @@ void TTraceLines::EndUpdate()
         OnChange();
 }
 
-std::string TTraceLines::Text() const
-{
-    std::string text;
-    for (std::size_t i = 0; i < FCount; ++i) {
-        text += FSlots[Slot(i)];
-        text += '\n';
-    }
-    return text;
-}
-
 // Doubles the slots, laying the lines out from slot 0 again.
 void TTraceLines::Grow()
 {

@@ -44,8 +44,6 @@ public:
     // from the front, so a line keeps its serial while older ones go.
     std::int64_t FirstSerial() const { return FFirstSerial; }
 
-    std::string Text() const; // every line, each ended by a line feed
-
 private:
     std::size_t Slot(std::size_t Index) const { return (FHead + Index) % FSlots.size(); }
     void Grow();
